@@ -1,0 +1,24 @@
+# make test: build with warnings as errors and run every test, then again under
+#            AddressSanitizer and UndefinedBehaviorSanitizer.
+
+PACKAGES := cmake ninja-build g++ libgtest-dev
+BUILD := build
+SANITIZE_BUILD := build-sanitize
+CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSMR_WERROR=ON
+
+.PHONY: test deps build build-sanitize
+
+deps:
+	@tools/ensure-packages $(PACKAGES)
+
+build: deps
+	$(CONFIGURE) -S . -B $(BUILD)
+	cmake --build $(BUILD)
+
+build-sanitize: deps
+	$(CONFIGURE) -DSMR_SANITIZE=ON -S . -B $(SANITIZE_BUILD)
+	cmake --build $(SANITIZE_BUILD)
+
+test: build build-sanitize
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j2
