@@ -45,8 +45,7 @@ float store_float(double value) {
 
 double checked_divide(double a, double b) {
   if (b == 0.0) {
-    raise_float_fault(a == 0.0 || std::isnan(a) ? FloatFault::invalid
-                                                : FloatFault::divide_by_zero);
+    raise_float_fault(a == 0.0 || std::isnan(a) ? FloatFault::invalid : FloatFault::divide_by_zero);
   }
   return a / b;
 }

@@ -1,0 +1,60 @@
+// Shared fixtures for in-process tests of the record I/O layer.
+#pragma once
+
+#include "recio/runtime_error.hpp"
+#include "recio/units.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace recio_test {
+
+// Thrown by the test's termination step in place of ending the process.
+struct RunEnded {
+  int status;
+};
+
+// Collects what is written to a file descriptor while it lives, through a temporary file.
+class CapturedFd {
+public:
+  explicit CapturedFd(int fd);
+  ~CapturedFd();
+  CapturedFd(const CapturedFd &) = delete;
+  CapturedFd &operator=(const CapturedFd &) = delete;
+  std::string text() const; // everything written so far
+private:
+  int fd_;
+  int saved_;
+  int file_;
+};
+
+// A file in a fresh temporary directory, removed with it.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+  const std::string &path() const { return path_; }
+  std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+  std::string path_;
+};
+
+std::string read_file(const std::string &path);
+void write_file(const std::string &path, const std::string &contents);
+
+// A descriptor reading the given bytes (a temporary file, rewound), for console input.
+int input_from(const std::string &bytes);
+
+// Each test starts from a new run: no unit connected, the console on standard input and
+// output, reports ending in RunEnded instead of the process.
+class RecioTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+};
+
+} // namespace recio_test
