@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -62,6 +63,7 @@ bool flush_file(UnitRecord &unit, bool closing) {
   const auto size = static_cast<std::size_t>(unit.buffer_fill);
   const int error = write_all_at(unit.handle, unit.buffer.data(), size, unit.position);
   if (error != 0) {
+    unit.buffer_fill = 0; // reported once; closing does not try these bytes again
     return report_write_failure(unit, error, closing);
   }
   unit.position += unit.buffer_fill;
@@ -135,6 +137,9 @@ void connect_console(int input_handle, int output_handle) {
 
 void runtime_startup() {
   connect_console(STDIN_FILENO, STDOUT_FILENO);
+  // A write beyond the file-size limit then fails with EFBIG and is reported as a full disk,
+  // instead of the signal ending the process with the buffered rows lost.
+  std::signal(SIGXFSZ, SIG_IGN);
   setup_fp_traps();
   std::atexit(&end_of_run);
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace recio_test {
@@ -68,6 +69,47 @@ int input_from(const std::string &bytes) {
   (void)!::write(fd, bytes.data(), bytes.size());
   ::lseek(fd, 0, SEEK_SET);
   return fd;
+}
+
+ChildResult run_in_child(const std::function<void()> &body, const std::string &input) {
+  const int out_file = temporary_file();
+  const int err_file = temporary_file();
+  const int in_file = input_from(input);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(in_file, STDIN_FILENO);
+    ::dup2(out_file, STDOUT_FILENO);
+    ::dup2(err_file, STDERR_FILENO);
+    recio::set_termination_step(nullptr);
+    recio::reset_units_for_testing();
+    body();
+    ::_exit(99);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ChildResult result;
+  auto read_all = [](int fd) {
+    std::string text;
+    char chunk[4096];
+    off_t offset = 0;
+    ssize_t got = 0;
+    while ((got = ::pread(fd, chunk, sizeof chunk, offset)) > 0) {
+      text.append(chunk, static_cast<std::size_t>(got));
+      offset += got;
+    }
+    return text;
+  };
+  result.out = read_all(out_file);
+  result.err = read_all(err_file);
+  if (WIFEXITED(status)) {
+    result.exit_status = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    result.signal = WTERMSIG(status);
+  }
+  ::close(out_file);
+  ::close(err_file);
+  ::close(in_file);
+  return result;
 }
 
 void RecioTest::SetUp() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace recio_test {
@@ -48,6 +49,19 @@ void write_file(const std::string &path, const std::string &contents);
 
 // A descriptor reading the given bytes (a temporary file, rewound), for console input.
 int input_from(const std::string &bytes);
+
+// What a child process left behind: its standard output and error, and how it ended.
+struct ChildResult {
+  std::string out;
+  std::string err;
+  int exit_status = -1; // -1 when it was ended by a signal
+  int signal = 0;
+};
+
+// Runs the body in a forked child with standard output and error captured; the child ends
+// with status 99 if the body returns. The body runs the real exit path (no test termination
+// step), so it sees exactly what the program would do.
+ChildResult run_in_child(const std::function<void()> &body, const std::string &input = "");
 
 // Each test starts from a new run: no unit connected, the console on standard input and
 // output, reports ending in RunEnded instead of the process.
