@@ -35,6 +35,7 @@ constexpr std::array io_messages{
     NumberedText{error_number::file_not_found, "file not found"},
     NumberedText{error_number::too_many_open_files, "too many open files"},
     NumberedText{error_number::unit_table_full, "too many units connected"},
+    NumberedText{error_number::open_failed, "cannot open file"},
     NumberedText{error_number::write_access_denied, "access denied or file locked"},
     NumberedText{error_number::disk_full, "disk full"},
     NumberedText{error_number::write_failed, "write to file failed"},

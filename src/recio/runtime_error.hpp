@@ -26,6 +26,7 @@ inline constexpr int file_exists = 6415;
 inline constexpr int file_not_found = 6416;
 inline constexpr int too_many_open_files = 6417;
 inline constexpr int unit_table_full = 6418;
+inline constexpr int open_failed = 6419;
 inline constexpr int write_access_denied = 6421;
 inline constexpr int disk_full = 6422;
 inline constexpr int write_failed = 6423;
