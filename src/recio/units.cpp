@@ -60,6 +60,7 @@ bool flush_file(UnitRecord &unit, bool closing) {
   if (unit.kind != UnitKind::text_file || !unit.writing || unit.buffer_fill == 0) {
     return true;
   }
+  const DeferInterrupts defer;
   const auto size = static_cast<std::size_t>(unit.buffer_fill);
   const int error = write_all_at(unit.handle, unit.buffer.data(), size, unit.position);
   if (error != 0) {
@@ -75,6 +76,7 @@ bool flush_file(UnitRecord &unit, bool closing) {
 // Closes a connected slot as close_unit does with "keep". False if a failure was reported
 // (possible only during end_of_run, where reports return).
 bool close_slot(UnitSlot &slot, bool delete_file = false) {
+  const DeferInterrupts defer;
   UnitRecord &unit = slot.record;
   if (!flush_file(unit, true)) {
     return false;
@@ -140,6 +142,7 @@ void runtime_startup() {
   // A write beyond the file-size limit then fails with EFBIG and is reported as a full disk,
   // instead of the signal ending the process with the buffered rows lost.
   std::signal(SIGXFSZ, SIG_IGN);
+  install_interrupt_handlers();
   setup_fp_traps();
   std::atexit(&end_of_run);
 }
@@ -196,6 +199,62 @@ void end_of_run() {
   UnitRecord &output = console_output_record();
   if (output.line_open) {
     (void)write_all(output.output_handle, line_end);
+  }
+}
+
+namespace {
+
+constexpr std::array interrupt_signals{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+sigset_t interrupt_set() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal_number : interrupt_signals) {
+    sigaddset(&set, signal_number);
+  }
+  return set;
+}
+
+// Only async-signal-safe calls: pwrite, sigaction, sigprocmask, raise. Interrupts are deferred
+// while records are stored or handed over, so each buffer holds whole records here.
+void hand_over_and_end(int signal_number) {
+  for (const auto &slot : unit_table) {
+    const UnitRecord &unit = slot.record;
+    if (slot.in_use && unit.kind == UnitKind::text_file && unit.writing && unit.buffer_fill > 0) {
+      (void)write_all_at(unit.handle, unit.buffer.data(),
+                         static_cast<std::size_t>(unit.buffer_fill), unit.position);
+    }
+  }
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigemptyset(&default_action.sa_mask);
+  ::sigaction(signal_number, &default_action, nullptr);
+  sigset_t unblock;
+  sigemptyset(&unblock);
+  sigaddset(&unblock, signal_number);
+  ::sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+  ::raise(signal_number);
+}
+
+} // namespace
+
+DeferInterrupts::DeferInterrupts() {
+  const sigset_t set = interrupt_set();
+  ::sigprocmask(SIG_BLOCK, &set, &saved_mask_);
+}
+
+DeferInterrupts::~DeferInterrupts() { ::sigprocmask(SIG_SETMASK, &saved_mask_, nullptr); }
+
+void install_interrupt_handlers() {
+  struct sigaction action {};
+  action.sa_handler = &hand_over_and_end;
+  action.sa_mask = interrupt_set();
+  for (int signal_number : interrupt_signals) {
+    struct sigaction previous {};
+    ::sigaction(signal_number, nullptr, &previous);
+    if (previous.sa_handler != SIG_IGN) { // keep an interrupt the caller chose to ignore
+      ::sigaction(signal_number, &action, nullptr);
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <climits>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -88,6 +89,22 @@ void close_unit(int unit_number, std::string_view status);
 // Run by the process-exit path: closes every connected unit in slot order, then ends the
 // console's last line.
 void end_of_run();
+
+// Interrupts (SIGINT, SIGTERM, SIGHUP and SIGPIPE) hand every complete record that the file
+// units hold to their files, then end the process as the signal's default would. While an
+// object of this class lives they wait, so that a record is never left half written.
+class DeferInterrupts {
+public:
+  DeferInterrupts();
+  ~DeferInterrupts();
+  DeferInterrupts(const DeferInterrupts &) = delete;
+  DeferInterrupts &operator=(const DeferInterrupts &) = delete;
+
+private:
+  sigset_t saved_mask_;
+};
+
+void install_interrupt_handlers();
 
 // Returns the unit state to that of a new run (the console records connected to standard
 // input and output, no unit connected, end_of_run_started clear). For tests.
