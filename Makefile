@@ -1,7 +1,7 @@
 # make test: build with warnings as errors and run every test, then again under
-#            AddressSanitizer and UndefinedBehaviorSanitizer.
+#            AddressSanitizer and UndefinedBehaviorSanitizer, built by clang.
 
-PACKAGES := cmake ninja-build g++ libgtest-dev
+PACKAGES := cmake ninja-build g++ clang libgtest-dev
 BUILD := build
 SANITIZE_BUILD := build-sanitize
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSMR_WERROR=ON
@@ -16,7 +16,7 @@ build: deps
 	cmake --build $(BUILD)
 
 build-sanitize: deps
-	$(CONFIGURE) -DSMR_SANITIZE=ON -S . -B $(SANITIZE_BUILD)
+	$(CONFIGURE) -DCMAKE_CXX_COMPILER=clang++ -DSMR_SANITIZE=ON -S . -B $(SANITIZE_BUILD)
 	cmake --build $(SANITIZE_BUILD)
 
 test: build build-sanitize
