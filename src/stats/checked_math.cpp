@@ -33,11 +33,13 @@ void raise_math_error(MathErrorKind kind, const char *function_name) {
   std::abort();
 }
 
+bool fits_float(double value) { return std::fabs(value) < float_overflow_threshold; }
+
 float store_float(double value) {
   if (std::isnan(value)) {
     raise_float_fault(FloatFault::invalid);
   }
-  if (std::fabs(value) >= float_overflow_threshold) {
+  if (!fits_float(value)) {
     raise_float_fault(FloatFault::overflow);
   }
   return static_cast<float>(value);

@@ -36,6 +36,9 @@ void set_math_fault_handlers(MathFaultHandlers handlers);
 [[noreturn]] void raise_float_fault(FloatFault fault);
 [[noreturn]] void raise_math_error(MathErrorKind kind, const char *function_name);
 
+// True when the value rounds to a finite 32-bit real.
+bool fits_float(double value);
+
 // Rounds a double to the nearest 32-bit real, as a store into a 32-bit variable does.
 // A value whose rounding leaves the 32-bit range is an overflow; underflow passes silently.
 float store_float(double value);

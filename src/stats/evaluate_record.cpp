@@ -16,11 +16,6 @@ constexpr float inverse_sqrt2 = 0.70710677F;   // 1 / sqrt(2), nearest 32-bit re
 constexpr float two_over_sqrt_pi = 1.1283792F; // 2 / sqrt(pi), nearest 32-bit real
 constexpr float series_tolerance = 1e-10F;     // relative size of the last term kept
 
-// The smallest magnitude that rounds to infinity as a 32-bit real, as store_float tests it.
-constexpr double float_overflow_threshold = 0x1.ffffffp127;
-
-bool fits_float(double value) { return std::fabs(value) < float_overflow_threshold; }
-
 } // namespace
 
 // erf(u) = (2/sqrt(pi)) e^(-u^2) sum_{j>=0} 2^j u^(2j+1) / (1 3 5 ... (2j+1)) at u = x/sqrt(2).
