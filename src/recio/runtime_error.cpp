@@ -22,6 +22,7 @@ struct NumberedText {
 };
 
 constexpr std::array io_messages{
+    NumberedText{error_number::invalid_layout, "invalid layout"},
     NumberedText{error_number::repeat_count_too_large, "repeat count too large"},
     NumberedText{error_number::repeat_count_not_integer, "repeat count not an integer"},
     NumberedText{error_number::value_beyond_double, "real value too large"},

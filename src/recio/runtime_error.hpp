@@ -13,6 +13,7 @@ enum class StatementKind { close, write, open, read, math, none };
 
 // Error numbers of the input and output reports (shown with the prefix "F").
 namespace error_number {
+inline constexpr int invalid_layout = 6099;
 inline constexpr int repeat_count_too_large = 6100;
 inline constexpr int repeat_count_not_integer = 6101;
 inline constexpr int value_beyond_double = 6102;
