@@ -325,6 +325,7 @@ int write_edited(int unit, std::string_view layout, std::span<const float> value
     report_unconnected_unit(unit);
     return 0;
   }
+  const DeferInterrupts defer; // an interrupt waits for whole records
   Presentation presentation(*target);
   RecordBuilder record(presentation);
   LayoutReader reader(layout);
@@ -352,6 +353,7 @@ int write_free(int unit, std::string_view text) {
     report_unconnected_unit(unit);
     return 0;
   }
+  const DeferInterrupts defer; // an interrupt waits for whole records
   Presentation presentation(*target);
   RecordBuilder record(presentation);
   if (text.size() < free_format_width) {
