@@ -1,3 +1,4 @@
+# make run:  build smrpower and start it in this terminal.
 # make test: build with warnings as errors and run every test, then again under
 #            AddressSanitizer and UndefinedBehaviorSanitizer, built by clang.
 
@@ -6,7 +7,7 @@ BUILD := build
 SANITIZE_BUILD := build-sanitize
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSMR_WERROR=ON
 
-.PHONY: test deps build build-sanitize
+.PHONY: run test deps build build-sanitize
 
 deps:
 	@tools/ensure-packages $(PACKAGES)
@@ -22,3 +23,6 @@ build-sanitize: deps
 test: build build-sanitize
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j2
+
+run: build
+	@$(BUILD)/smrpower
