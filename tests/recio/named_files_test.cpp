@@ -116,14 +116,19 @@ TEST_F(NamedFiles, FileThatMustExist) {
   EXPECT_FALSE(exists("nowhere.dat"));
 }
 
+// Opened by an ordinary user (the superuser's writes ignore permissions), in a child process.
 TEST_F(NamedFiles, ReadOnlyFileIsOpenedReadOnly) {
-  if (::geteuid() == 0) {
-    GTEST_SKIP() << "file permissions do not bind the superuser";
-  }
   write_file("fixed.dat", "1 2\n");
   ::chmod("fixed.dat", 0444);
-  open_unit(15, "fixed.dat");
-  EXPECT_EQ(find_unit(15)->access, UnitAccess::read_only);
+  ::chmod(dir_.path().c_str(), 0755);
+  const recio_test::ChildResult result = recio_test::run_in_child([] {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) {
+      ::_exit(3);
+    }
+    open_unit(15, "fixed.dat");
+    ::_exit(find_unit(15)->access == UnitAccess::read_only ? 0 : 4);
+  });
+  EXPECT_EQ(result.exit_status, 0) << result.err;
 }
 
 TEST_F(NamedFiles, OpenFailures) {
