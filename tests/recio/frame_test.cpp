@@ -19,24 +19,14 @@ using namespace recio;
 using recio_test::ChildResult;
 using recio_test::read_file;
 using recio_test::RecioTest;
+using recio_test::report_of;
 using recio_test::run_in_child;
 using recio_test::RunEnded;
 using recio_test::TempDir;
 using recio_test::write_file;
 
-// Connects a file to the lowest free slot as a written text file.
 UnitRecord &connect_file(int unit_number, const std::string &path, int flags = O_RDWR | O_CREAT) {
-  for (auto &slot : unit_table) {
-    if (!slot.in_use) {
-      slot.in_use = true;
-      slot.unit_number = unit_number;
-      slot.record = UnitRecord{};
-      slot.record.set_name(path);
-      slot.record.handle = ::open(path.c_str(), flags, 0644);
-      return slot.record;
-    }
-  }
-  throw std::runtime_error("unit table full");
+  return recio_test::connect_file_unit(unit_number, path, path, flags);
 }
 
 // Stores a record in a file unit's buffer as the output editor does.
@@ -48,18 +38,6 @@ void store_record(UnitRecord &unit, const std::string &text) {
     }
     unit.buffer[static_cast<std::size_t>(unit.buffer_fill++)] = c;
   }
-}
-
-std::string captured_report(const std::function<void()> &body) {
-  recio_test::CapturedFd err(STDERR_FILENO);
-  try {
-    body();
-  } catch (const RunEnded &ended) {
-    EXPECT_EQ(ended.status, 1);
-    return err.text();
-  }
-  ADD_FAILURE() << "the run did not end";
-  return err.text();
 }
 
 class Report : public RecioTest {};
@@ -87,7 +65,7 @@ TEST_F(Report, BytesForEachStatementKind) {
        "\r\nrun-time error F6700\r\n- out of memory\r\n"},
   };
   for (const auto &c : cases) {
-    EXPECT_EQ(captured_report([&] { report_runtime_error(c.number, c.kind, c.unit, c.message); }),
+    EXPECT_EQ(report_of([&] { report_runtime_error(c.number, c.kind, c.unit, c.message); }),
               c.expected);
   }
 }
@@ -123,7 +101,7 @@ TEST_F(Report, FloatingPointAndMathMessages) {
        "\r\nrun-time error M6203: MATH\r\n- **: OVERFLOW error\r\n"},
   };
   for (const auto &c : cases) {
-    EXPECT_EQ(captured_report(c.operation), c.expected);
+    EXPECT_EQ(report_of(c.operation), c.expected);
   }
 }
 
@@ -139,7 +117,7 @@ TEST_F(Report, StoreOverflowsOnlyWhenTheRoundedValueLeavesTheRange) {
   setup_fp_traps();
   EXPECT_EQ(stats::store_float(3.4028235e38), 3.4028235e38f);
   EXPECT_EQ(stats::store_float(0x1.fffffefp127), 0x1.fffffep127f); // rounds down to the largest
-  EXPECT_NE(captured_report([] { stats::store_float(0x1.ffffffp127); }), "");
+  EXPECT_NE(report_of([] { stats::store_float(0x1.ffffffp127); }), "");
 }
 
 // The real exit path, in a child process: exact bytes and exit status.
@@ -239,7 +217,7 @@ TEST_F(Units, ReadOnlyFileCannotBeCut) {
   const std::string path = dir.file("locked.txt");
   write_file(path, "keep me\r\n");
   UnitRecord &unit = connect_file(1, path, O_RDONLY);
-  const std::string report = captured_report([&] { begin_file_output(unit); });
+  const std::string report = report_of([&] { begin_file_output(unit); });
   EXPECT_EQ(report,
             "\r\nrun-time error F6421: WRITE(" + path + ")\r\n- access denied or file locked\r\n");
   EXPECT_EQ(read_file(path), "keep me\r\n");
@@ -249,7 +227,7 @@ TEST_F(Units, FullDiskIsReportedAtTheFlush) {
   UnitRecord &unit = connect_file(1, "/dev/full", O_WRONLY);
   unit.writing = true; // a device cannot be cut; write straight into it
   store_record(unit, "row");
-  const std::string report = captured_report([] { close_unit(1, "keep"); });
+  const std::string report = report_of([] { close_unit(1, "keep"); });
   EXPECT_EQ(report, "\r\nrun-time error F6422: CLOSE(/dev/full)\r\n- disk full\r\n");
 }
 
@@ -284,7 +262,7 @@ TEST_F(Units, OtherWriteFailuresAreReported) {
   slot.record.handle = ends[1];
   slot.record.writing = true;
   store_record(slot.record, "row");
-  const std::string report = captured_report([] { close_unit(1, "keep"); });
+  const std::string report = report_of([] { close_unit(1, "keep"); });
   std::signal(SIGPIPE, previous);
   EXPECT_EQ(report, "\r\nrun-time error F6423: CLOSE(pipe)\r\n- write to file failed\r\n");
 }

@@ -33,17 +33,6 @@ std::string shown(const std::string &bytes) {
          std::to_string(bytes.size()) + " bytes)";
 }
 
-std::string report_of(const std::function<void()> &body) {
-  recio_test::CapturedFd err(STDERR_FILENO);
-  try {
-    body();
-  } catch (const RunEnded &ended) {
-    EXPECT_EQ(ended.status, 1);
-    return err.text();
-  }
-  return "";
-}
-
 std::string read_report_head(int number, const std::string &unit_name) {
   return "\r\nrun-time error F" + std::to_string(number) + ": READ(" + unit_name + ")\r\n";
 }
@@ -109,27 +98,10 @@ void InputTest::console_is(const Terminal &terminal) {
 std::string InputTest::data_file_holds(const std::string &bytes) {
   const std::string path = dir_.file("data.txt");
   recio_test::write_file(path, bytes);
-  recio::UnitSlot &slot = recio::unit_table[0];
-  slot.in_use = true;
-  slot.unit_number = 15;
-  slot.record = recio::UnitRecord{};
-  slot.record.set_name(path);
-  slot.record.handle = ::open(path.c_str(), O_RDONLY);
-  slot.record.kind = recio::UnitKind::text_file;
-  slot.record.buffer_capacity = recio::file_buffer_size;
+  recio_test::connect_file_unit(15, path, path, O_RDONLY);
   return path;
 }
 
-std::string InputTest::console_output() const {
-  std::string text;
-  char chunk[4096];
-  off_t offset = 0;
-  ssize_t got = 0;
-  while ((got = ::pread(output_, chunk, sizeof chunk, offset)) > 0) {
-    text.append(chunk, static_cast<std::size_t>(got));
-    offset += got;
-  }
-  return text;
-}
+std::string InputTest::console_output() const { return recio_test::read_whole(output_); }
 
 } // namespace input_test

@@ -24,9 +24,7 @@ int read_pair(int unit, float &first, float &second);
 // The bytes as a test name shows them: quoted, escaped, long runs shortened.
 std::string shown(const std::string &bytes);
 
-// Runs the body; returns what it wrote to standard error when it ended the run (with status
-// 1), or an empty text when it returned.
-std::string report_of(const std::function<void()> &body);
+using recio_test::report_of;
 
 // The first line of a READ report, with the CR LF before it.
 std::string read_report_head(int number, const std::string &unit_name = "CON");

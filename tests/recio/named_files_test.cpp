@@ -20,6 +20,7 @@ using namespace recio;
 using recio_test::CapturedFd;
 using recio_test::read_file;
 using recio_test::RecioTest;
+using recio_test::report_of;
 using recio_test::RunEnded;
 using recio_test::TempDir;
 using recio_test::write_file;
@@ -50,18 +51,6 @@ protected:
     const ssize_t got = ::pread(console_out_, text.data(), text.size(), 0);
     text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return text;
-  }
-
-  // The report that ending the run wrote, or "" if the call returned.
-  std::string failure_of(const std::function<void()> &call) {
-    CapturedFd err(STDERR_FILENO);
-    try {
-      call();
-    } catch (const RunEnded &ended) {
-      EXPECT_EQ(ended.status, 1);
-      return err.text();
-    }
-    return "";
   }
 
   bool exists(const std::string &name) const { return ::access(name.c_str(), F_OK) == 0; }
@@ -111,7 +100,7 @@ TEST_F(NamedFiles, BlankInsideANameStays) {
 }
 
 TEST_F(NamedFiles, FileThatMustExist) {
-  EXPECT_EQ(failure_of([] { open_unit(15, "nowhere.dat", OpenStatus::old); }),
+  EXPECT_EQ(report_of([] { open_unit(15, "nowhere.dat", OpenStatus::old); }),
             open_report("6416", "nowhere.dat", "file not found"));
   EXPECT_FALSE(exists("nowhere.dat"));
 }
@@ -144,7 +133,7 @@ TEST_F(NamedFiles, OpenFailures) {
       {long_component, open_report("6412", long_component, "invalid file name")},
   };
   for (const auto &c : cases) {
-    EXPECT_EQ(failure_of([&] { open_unit(1, c.name); }), c.expected) << c.name;
+    EXPECT_EQ(report_of([&] { open_unit(1, c.name); }), c.expected) << c.name;
     EXPECT_EQ(find_unit(1), nullptr);
   }
 }
@@ -153,7 +142,7 @@ TEST_F(NamedFiles, SameFileOnTwoUnits) {
   open_unit(1, "shared.txt");
   ::link("shared.txt", "alias.txt");
   for (const std::string name : {"shared.txt", "./shared.txt", "alias.txt"}) {
-    EXPECT_EQ(failure_of([&] { open_unit(15, name); }),
+    EXPECT_EQ(report_of([&] { open_unit(15, name); }),
               open_report("6413", name, "file already connected to another unit"));
   }
 }
@@ -172,7 +161,7 @@ TEST_F(NamedFiles, UnitTableHoldsSixtyOneUnits) {
   for (int unit = 1; unit <= 61; ++unit) {
     open_unit(unit, "nul");
   }
-  EXPECT_EQ(failure_of([] { open_unit(62, "one-too-many.txt"); }),
+  EXPECT_EQ(report_of([] { open_unit(62, "one-too-many.txt"); }),
             open_report("6418", "one-too-many.txt", "too many units connected"));
   EXPECT_FALSE(exists("one-too-many.txt"));
 }
@@ -208,14 +197,14 @@ TEST_F(NamedFiles, ErrWritesToStandardError) {
 
 TEST_F(NamedFiles, PortsNameNoDeviceAndNoFileIsMade) {
   for (const std::string name : {"aux", "COM1", "prn", "LPT2", "line", "com3.dat"}) {
-    EXPECT_EQ(failure_of([&] { open_unit(1, name); }), open_report("6416", name, "file not found"));
+    EXPECT_EQ(report_of([&] { open_unit(1, name); }), open_report("6416", name, "file not found"));
     EXPECT_FALSE(exists(name)) << name;
   }
 }
 
 TEST_F(NamedFiles, ConsoleDeviceTwiceIsTheSameFileOnTwoUnits) {
   open_unit(1, "con");
-  EXPECT_EQ(failure_of([] { open_unit(2, "CON"); }),
+  EXPECT_EQ(report_of([] { open_unit(2, "CON"); }),
             open_report("6413", "CON", "file already connected to another unit"));
 }
 
@@ -268,7 +257,7 @@ TEST_F(NamedFiles, PromptTakesTheNextLineOfBufferedConsoleInput) {
 
 TEST_F(NamedFiles, EndOfInputAtThePrompt) {
   console_with_input("   \n");
-  EXPECT_EQ(failure_of([] { open_unit(15, ""); }),
+  EXPECT_EQ(report_of([] { open_unit(15, ""); }),
             "\r\nrun-time error F6501: READ(CON)\r\n- end of file encountered\r\n");
 }
 

@@ -22,19 +22,7 @@ ScratchFd::ScratchFd() {
 
 ScratchFd::~ScratchFd() { ::close(fd_); }
 
-std::string ScratchFd::text() const {
-  std::string result;
-  std::array<char, 4096> chunk{};
-  off_t offset = 0;
-  for (;;) {
-    const ssize_t got = ::pread(fd_, chunk.data(), chunk.size(), offset);
-    if (got <= 0) {
-      return result;
-    }
-    result.append(chunk.data(), static_cast<std::size_t>(got));
-    offset += got;
-  }
-}
+std::string ScratchFd::text() const { return read_whole(fd_); }
 
 RedirectedConsole::RedirectedConsole() { recio::connect_console(input_.fd(), output_.fd()); }
 
@@ -70,24 +58,6 @@ std::string TerminalConsole::take_text() {
     result.append(chunk.data(), static_cast<std::size_t>(got));
     wait_ms = 100;
   }
-}
-
-recio::UnitRecord &connect_file_unit(int unit_number, const std::string &path,
-                                     std::string_view name) {
-  for (auto &slot : recio::unit_table) {
-    if (!slot.in_use) {
-      slot = recio::UnitSlot{};
-      slot.in_use = true;
-      slot.unit_number = unit_number;
-      recio::UnitRecord &unit = slot.record;
-      unit.handle = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
-      unit.kind = recio::UnitKind::text_file;
-      unit.buffer_capacity = recio::file_buffer_size;
-      unit.set_name(name);
-      return unit;
-    }
-  }
-  throw std::runtime_error("unit table full");
 }
 
 std::string report_text(std::string_view number, std::string_view unit_name,

@@ -52,11 +52,6 @@ private:
   int slave_ = -1;
 };
 
-// Fills a free slot of the unit table as an open of a text file would: the file at path
-// (created if missing, not cut), not yet in writing mode.
-recio::UnitRecord &connect_file_unit(int unit_number, const std::string &path,
-                                     std::string_view name);
-
 // The bytes of a report on standard error.
 std::string report_text(std::string_view number, std::string_view unit_name,
                         std::string_view message);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,19 +31,7 @@ CapturedFd::~CapturedFd() {
   ::close(file_);
 }
 
-std::string CapturedFd::text() const {
-  std::string result;
-  char chunk[4096];
-  off_t offset = 0;
-  for (;;) {
-    const ssize_t got = ::pread(file_, chunk, sizeof chunk, offset);
-    if (got <= 0) {
-      return result;
-    }
-    result.append(chunk, static_cast<std::size_t>(got));
-    offset += got;
-  }
-}
+std::string CapturedFd::text() const { return read_whole(file_); }
 
 TempDir::TempDir() {
   char name[] = "/tmp/recio-test-XXXXXX";
@@ -62,6 +51,47 @@ std::string read_file(const std::string &path) {
 void write_file(const std::string &path, const std::string &contents) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << contents;
+}
+
+std::string read_whole(int fd) {
+  std::string result;
+  char chunk[4096];
+  off_t offset = 0;
+  ssize_t got = 0;
+  while ((got = ::pread(fd, chunk, sizeof chunk, offset)) > 0) {
+    result.append(chunk, static_cast<std::size_t>(got));
+    offset += got;
+  }
+  return result;
+}
+
+std::string report_of(const std::function<void()> &body) {
+  CapturedFd err(STDERR_FILENO);
+  try {
+    body();
+  } catch (const RunEnded &ended) {
+    EXPECT_EQ(ended.status, 1);
+    return err.text();
+  }
+  return "";
+}
+
+recio::UnitRecord &connect_file_unit(int unit_number, const std::string &path,
+                                     std::string_view name, int flags) {
+  for (auto &slot : recio::unit_table) {
+    if (!slot.in_use) {
+      slot = recio::UnitSlot{};
+      slot.in_use = true;
+      slot.unit_number = unit_number;
+      recio::UnitRecord &unit = slot.record;
+      unit.handle = ::open(path.c_str(), flags, 0644);
+      unit.kind = recio::UnitKind::text_file;
+      unit.buffer_capacity = recio::file_buffer_size;
+      unit.set_name(name);
+      return unit;
+    }
+  }
+  throw std::runtime_error("unit table full");
 }
 
 int input_from(const std::string &bytes) {
@@ -88,19 +118,8 @@ ChildResult run_in_child(const std::function<void()> &body, const std::string &i
   int status = 0;
   ::waitpid(child, &status, 0);
   ChildResult result;
-  auto read_all = [](int fd) {
-    std::string text;
-    char chunk[4096];
-    off_t offset = 0;
-    ssize_t got = 0;
-    while ((got = ::pread(fd, chunk, sizeof chunk, offset)) > 0) {
-      text.append(chunk, static_cast<std::size_t>(got));
-      offset += got;
-    }
-    return text;
-  };
-  result.out = read_all(out_file);
-  result.err = read_all(err_file);
+  result.out = read_whole(out_file);
+  result.err = read_whole(err_file);
   if (WIFEXITED(status)) {
     result.exit_status = WEXITSTATUS(status);
   } else if (WIFSIGNALED(status)) {

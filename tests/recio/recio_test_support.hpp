@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace recio_test {
 
@@ -45,6 +47,8 @@ private:
 };
 
 std::string read_file(const std::string &path);
+// Everything a descriptor's file holds, read from its start without moving its offset.
+std::string read_whole(int fd);
 void write_file(const std::string &path, const std::string &contents);
 
 // A descriptor reading the given bytes (a temporary file, rewound), for console input.
@@ -62,6 +66,15 @@ struct ChildResult {
 // with status 99 if the body returns. The body runs the real exit path (no test termination
 // step), so it sees exactly what the program would do.
 ChildResult run_in_child(const std::function<void()> &body, const std::string &input = "");
+
+// Runs the body; returns what it wrote to standard error when it ended the run (with status
+// 1), or an empty text when it returned.
+std::string report_of(const std::function<void()> &body);
+
+// Fills the lowest free slot of the unit table as an open of a text file would: the file at
+// path (created if missing, not cut), not yet in writing mode.
+recio::UnitRecord &connect_file_unit(int unit_number, const std::string &path,
+                                     std::string_view name, int flags = O_RDWR | O_CREAT);
 
 // Each test starts from a new run: no unit connected, the console on standard input and
 // output, reports ending in RunEnded instead of the process.
