@@ -64,6 +64,18 @@ public:
     session_.type_line(line);
   }
 
+  // Answers each question of the script in turn with its line.
+  ::testing::AssertionResult
+  answers(const std::vector<std::pair<std::string, std::string>> &script) {
+    for (const auto &[question, line] : script) {
+      if (auto waited = waits_after(question); !waited) {
+        return waited;
+      }
+      type(line);
+    }
+    return ::testing::AssertionSuccess();
+  }
+
   // A line whose last character is Ctrl-Z, typed after the literal-next key so that the
   // terminal passes it on instead of taking it as its suspend key.
   void type_ending_in_ctrl_z(const std::string &before) {
@@ -83,18 +95,25 @@ const std::string data_prompt_end =
     "Enter Zalpha (1.64 for 1 sided), theoretical SMR, Observed O and E in input file in free "
     "format\r\n";
 
+// Both answers no, the record 1.64 2 10 5, then -1/.
+const std::vector<std::pair<std::string, std::string>> keyboard_run{
+    {first_question, "n"},
+    {second_question, "n"},
+    {keyboard_prompt_end, "1.64 2 10 5"},
+    {keyboard_prompt_end, "-1/"}};
+
+// The data file data.txt, with Zalpha 1.64 and theoretical SMR 2.
+const std::vector<std::pair<std::string, std::string>> data_file_run{
+    {first_question, "n"},
+    {second_question, "y"},
+    {"Enter input file name", "data.txt"},
+    {data_prompt_end, "1.64 2"}};
+
 TEST(TerminalRun, ShowsTheWholeRunAsTheUserSeesIt) {
   WorkDir dir;
   PtySession session(dir, false);
   Typist user(session);
-  ASSERT_TRUE(user.waits_after(first_question));
-  user.type("n");
-  ASSERT_TRUE(user.waits_after(second_question));
-  user.type("n");
-  ASSERT_TRUE(user.waits_after(keyboard_prompt_end));
-  user.type("1.64 2 10 5");
-  ASSERT_TRUE(user.waits_after(keyboard_prompt_end));
-  user.type("-1/");
+  ASSERT_TRUE(user.answers(keyboard_run));
   const RunResult result = session.finish();
 
   const std::vector<std::string> screen{
@@ -135,14 +154,7 @@ TEST(TerminalRun, KeyboardModeEndsWithOneLineEnd) {
   WorkDir dir;
   PtySession session(dir, true);
   Typist user(session);
-  ASSERT_TRUE(user.waits_after(first_question));
-  user.type("n");
-  ASSERT_TRUE(user.waits_after(second_question));
-  user.type("n");
-  ASSERT_TRUE(user.waits_after(keyboard_prompt_end));
-  user.type("1.64 2 10 5");
-  ASSERT_TRUE(user.waits_after(keyboard_prompt_end));
-  user.type("-1/");
+  ASSERT_TRUE(user.answers(keyboard_run));
   const RunResult result = session.finish();
 
   EXPECT_TRUE(ends_with(result.out, "Zalpha<0\r\nStop - Program terminated.\r\n"));
@@ -166,14 +178,7 @@ TEST(TerminalRun, DataFileModeEndsWithTheBlocksLineEndAndOneMore) {
   dir.write("data.txt", "10 5\n3 5\n");
   PtySession session(dir, true);
   Typist user(session);
-  ASSERT_TRUE(user.waits_after(first_question));
-  user.type("n");
-  ASSERT_TRUE(user.waits_after(second_question));
-  user.type("y");
-  ASSERT_TRUE(user.waits_after("Enter input file name"));
-  user.type("data.txt");
-  ASSERT_TRUE(user.waits_after(data_prompt_end));
-  user.type("1.64 2");
+  ASSERT_TRUE(user.answers(data_file_run));
   const RunResult result = session.finish();
 
   EXPECT_TRUE(ends_with(result.out, "Power:  .5841\r\nStop - Program terminated.\r\n\r\n"));
@@ -200,14 +205,7 @@ TEST(TerminalRun, EmptyDataFileEndsWithOneLineEnd) {
   dir.write("data.txt", "");
   PtySession session(dir, true);
   Typist user(session);
-  ASSERT_TRUE(user.waits_after(first_question));
-  user.type("n");
-  ASSERT_TRUE(user.waits_after(second_question));
-  user.type("y");
-  ASSERT_TRUE(user.waits_after("Enter input file name"));
-  user.type("data.txt");
-  ASSERT_TRUE(user.waits_after(data_prompt_end));
-  user.type("1.64 2");
+  ASSERT_TRUE(user.answers(data_file_run));
   const RunResult result = session.finish();
 
   EXPECT_TRUE(ends_with(result.out, "free format\r\n\r\nStop - Program terminated.\r\n"));
