@@ -52,15 +52,15 @@ void read_available(int fd, std::string &into) {
 
 void set_nonblocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
-void fill_status(int status, RunResult &result) {
+} // namespace
+
+void record_status(int status, RunResult &result) {
   if (WIFEXITED(status)) {
     result.exit_status = WEXITSTATUS(status);
   } else if (WIFSIGNALED(status)) {
     result.signal = WTERMSIG(status);
   }
 }
-
-} // namespace
 
 WorkDir::WorkDir() {
   char name[] = "/tmp/smrpower-e2e-XXXXXX";
@@ -86,8 +86,7 @@ bool WorkDir::exists(const std::string &name) const {
   return ::access(file(name).c_str(), F_OK) == 0;
 }
 
-RunResult run_piped(const WorkDir &dir, const std::string &input,
-                    const std::vector<std::string> &args) {
+PipedChild start_piped(const WorkDir &dir, const std::vector<std::string> &args) {
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) {
     std::abort();
@@ -100,13 +99,20 @@ RunResult run_piped(const WorkDir &dir, const std::string &input,
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       ::close(fd);
     }
+    ::signal(SIGPIPE, SIG_DFL);
     exec_smrpower(dir, args);
   }
   ::close(in[0]);
   ::close(out[1]);
   ::close(err[1]);
+  return {pid, in[1], out[0], err[0]};
+}
+
+RunResult run_piped(const WorkDir &dir, const std::string &input,
+                    const std::vector<std::string> &args) {
+  const PipedChild child = start_piped(dir, args);
   // Feed the input from a thread, so that a program that stops reading early cannot block us.
-  std::thread feeder([fd = in[1], &input] {
+  std::thread feeder([fd = child.input, &input] {
     std::signal(SIGPIPE, SIG_IGN);
     std::size_t done = 0;
     while (done < input.size()) {
@@ -119,11 +125,11 @@ RunResult run_piped(const WorkDir &dir, const std::string &input,
     ::close(fd);
   });
   RunResult result;
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  pollfd fds[2] = {{child.output, POLLIN, 0}, {child.error, POLLIN, 0}};
   int open_pipes = 2;
   while (open_pipes > 0) {
     if (::poll(fds, 2, 10000) <= 0) {
-      ::kill(pid, SIGKILL);
+      ::kill(child.pid, SIGKILL);
       break;
     }
     for (int i = 0; i < 2; ++i) {
@@ -142,9 +148,9 @@ RunResult run_piped(const WorkDir &dir, const std::string &input,
     }
   }
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  ::waitpid(child.pid, &status, 0);
   feeder.join();
-  fill_status(status, result);
+  record_status(status, result);
   return result;
 }
 
@@ -206,8 +212,8 @@ void PtySession::pump(std::chrono::milliseconds timeout) {
 
 bool PtySession::wait_for(const std::string &text, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!(out_.size() >= text.size() && out_.compare(out_.size() - text.size(), text.size(),
-                                                      text) == 0)) {
+  while (!(out_.size() >= text.size() &&
+           out_.compare(out_.size() - text.size(), text.size(), text) == 0)) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
@@ -246,7 +252,7 @@ RunResult PtySession::finish() {
   pump(std::chrono::milliseconds(20));
   read_available(master_, out_);
   read_available(err_, err_text_);
-  fill_status(status, result);
+  record_status(status, result);
   result.out = out_;
   result.err = err_text_;
   return result;

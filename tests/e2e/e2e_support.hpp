@@ -32,6 +32,20 @@ private:
   std::string path_;
 };
 
+// smrpower started in the directory with standard input, output and error on pipes: the
+// test's ends of the three pipes. SIGPIPE has its default action in the child, whatever the
+// test process has chosen for itself.
+struct PipedChild {
+  pid_t pid;
+  int input;
+  int output;
+  int error;
+};
+PipedChild start_piped(const WorkDir &dir, const std::vector<std::string> &args = {});
+
+// Fills the exit status, or the signal that ended the process, from a waitpid status.
+void record_status(int status, RunResult &result);
+
 // Runs smrpower in the directory with the given standard input (a pipe, closed after the
 // bytes) and arguments; standard output and error are pipes too.
 RunResult run_piped(const WorkDir &dir, const std::string &input,

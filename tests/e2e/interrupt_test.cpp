@@ -35,33 +35,13 @@ std::size_t count_of(const std::string &text, const std::string &part) {
 class PipedProcess {
 public:
   PipedProcess(const WorkDir &dir, const std::string &input) {
-    int in[2], out[2], err[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) {
-      std::abort();
-    }
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(in[0], STDIN_FILENO);
-      ::dup2(out[1], STDOUT_FILENO);
-      ::dup2(err[1], STDERR_FILENO);
-      for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
-        ::close(fd);
-      }
-      ::signal(SIGPIPE, SIG_DFL);
-      if (::chdir(dir.path().c_str()) != 0) {
-        ::_exit(126);
-      }
-      ::execl(SMRPOWER_PATH, SMRPOWER_PATH, static_cast<char *>(nullptr));
-      ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    out_fd_ = out[0];
-    err_fd_ = err[0];
+    const PipedChild child = start_piped(dir);
+    pid_ = child.pid;
+    out_fd_ = child.output;
+    err_fd_ = child.error;
     // The answers are short: the pipe takes them at once.
-    (void)!::write(in[1], input.data(), input.size());
-    ::close(in[1]);
+    (void)!::write(child.input, input.data(), input.size());
+    ::close(child.input);
   }
 
   ~PipedProcess() {
@@ -143,11 +123,7 @@ public:
     pid_ = -1;
     drain(out_fd_, out_);
     drain(err_fd_, err_);
-    if (WIFEXITED(status)) {
-      result.exit_status = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-      result.signal = WTERMSIG(status);
-    }
+    record_status(status, result);
     result.out = out_;
     result.err = err_;
     return result;
@@ -227,17 +203,39 @@ std::string three_rows() {
          results_row("  1.64", "  2.00", " 60.00", " 40.00", known::r_164_2_60_40);
 }
 
-class SignalMidFile : public ::testing::TestWithParam<int> {};
+// A data-file run with a results file whose data file is a FIFO, so that the run waits in the
+// middle of its data for as long as the test wants.
+class MidFileRun : public ::testing::Test {
+protected:
+  MidFileRun() : data(dir, "data.fifo"), run(dir, answers) {}
+
+  // Writes the pairs, then waits until the power shown last has appeared `times` times and
+  // the run waits for the next pair: every row so far is stored.
+  ::testing::AssertionResult evaluates(const std::string &pairs_text, const std::string &power,
+                                       std::size_t times) {
+    if (!data.open_for_writing()) {
+      return ::testing::AssertionFailure() << "the data file was never opened";
+    }
+    data.write(pairs_text);
+    if (!run.wait_for_output(power, times)) {
+      return ::testing::AssertionFailure() << "\"" << power << "\" not shown " << times << " times";
+    }
+    if (!run.wait_until_blocked()) {
+      return ::testing::AssertionFailure() << "the run never waited for more data";
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  WorkDir dir;
+  DataFifo data;
+  PipedProcess run;
+};
+
+class SignalMidFile : public MidFileRun, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SignalMidFile, KeepsEveryRowWrittenBeforeIt) {
   const int signal = GetParam();
-  WorkDir dir;
-  DataFifo data(dir, "data.fifo");
-  PipedProcess run(dir, answers);
-  ASSERT_TRUE(data.open_for_writing());
-  data.write(pairs);
-  ASSERT_TRUE(run.wait_for_output(last_power_shown, 1));
-  ASSERT_TRUE(run.wait_until_blocked()); // the third row is stored, the fourth pair awaited
+  ASSERT_TRUE(evaluates(pairs, last_power_shown, 1));
   run.send_signal(signal);
   const RunResult result = run.finish();
 
@@ -264,20 +262,14 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalMidFile, ::testing::Values(SIGINT, SIGTE
                          signal_name);
 
 // Rows past the first 1024 bytes: one buffer has gone to the file, the rest is still held.
-TEST(InterruptMidFile, KeepsRowsBeyondTheFirstBuffer) {
-  WorkDir dir;
-  DataFifo data(dir, "data.fifo");
-  PipedProcess run(dir, answers);
-  ASSERT_TRUE(data.open_for_writing());
+TEST_F(MidFileRun, InterruptKeepsRowsBeyondTheFirstBuffer) {
   std::string twenty_pairs;
   std::string expected = results_header();
   for (int i = 0; i < 20; ++i) {
     twenty_pairs += "10 5\n";
     expected += row_164_2_10_5();
   }
-  data.write(twenty_pairs);
-  ASSERT_TRUE(run.wait_for_output("Power:  .5841", 20));
-  ASSERT_TRUE(run.wait_until_blocked());
+  ASSERT_TRUE(evaluates(twenty_pairs, "Power:  .5841", 20));
   run.send_signal(SIGINT);
   const RunResult result = run.finish();
 
@@ -286,15 +278,9 @@ TEST(InterruptMidFile, KeepsRowsBeyondTheFirstBuffer) {
   EXPECT_EQ(dir.read("res.txt"), expected);
 }
 
-TEST(ReaderQuitsEarly, BrokenPipeKeepsEveryRowWrittenBeforeIt) {
+TEST_F(MidFileRun, ReaderQuittingEarlyKeepsEveryRowWrittenBeforeIt) {
   std::signal(SIGPIPE, SIG_IGN); // the FIFO may outlive its reader here
-  WorkDir dir;
-  DataFifo data(dir, "data.fifo");
-  PipedProcess run(dir, answers);
-  ASSERT_TRUE(data.open_for_writing());
-  data.write(pairs);
-  ASSERT_TRUE(run.wait_for_output(last_power_shown, 1));
-  ASSERT_TRUE(run.wait_until_blocked());
+  ASSERT_TRUE(evaluates(pairs, last_power_shown, 1));
   run.close_output();
   data.write("12 5\n"); // its result block meets the closed pipe
   const RunResult result = run.finish();
