@@ -173,53 +173,48 @@ TEST(TerminalRun, KeyboardModeEndsWithOneLineEnd) {
   EXPECT_EQ(result.exit_status, 0);
 }
 
-TEST(TerminalRun, DataFileModeEndsWithTheBlocksLineEndAndOneMore) {
-  WorkDir dir;
-  dir.write("data.txt", "10 5\n3 5\n");
-  PtySession session(dir, true);
-  Typist user(session);
-  ASSERT_TRUE(user.answers(data_file_run));
-  const RunResult result = session.finish();
+// In data-file mode the last result block leaves its line open: the console ends with CR LF,
+// the termination line, CR LF, CR LF. Without a record evaluated, the last console action is
+// the read of Zalpha and the theoretical SMR, which ends its line: the termination line follows
+// with one line end.
+TEST(TerminalRun, DataFileModeLastBytes) {
+  struct Case {
+    std::string data;
+    std::vector<ResultBlock> blocks;
+    std::string ending;
+  };
+  const std::vector<Case> cases{
+      {"10 5\n3 5\n",
+       {known::r_164_2_10_5, known::r_164_2_3_5},
+       "Power:  .5841\r\nStop - Program terminated.\r\n\r\n"},
+      {"", {}, "free format\r\n\r\nStop - Program terminated.\r\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.data);
+    WorkDir dir;
+    dir.write("data.txt", c.data);
+    PtySession session(dir, true);
+    Typist user(session);
+    ASSERT_TRUE(user.answers(data_file_run));
+    const RunResult result = session.finish();
 
-  EXPECT_TRUE(ends_with(result.out, "Power:  .5841\r\nStop - Program terminated.\r\n\r\n"));
-  EXPECT_EQ(result.out, ConsoleText(true)
-                            .banner()
-                            .read()
-                            .second_question()
-                            .read()
-                            .data_name_question()
-                            .read()
-                            .data_prompt()
-                            .read()
-                            .block(known::r_164_2_10_5)
-                            .block(known::r_164_2_3_5)
-                            .stopped());
-  EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.exit_status, 0);
-}
-
-// Without a record evaluated, the last console action is the read of Zalpha and the
-// theoretical SMR, which ends its line: the termination line follows with one line end.
-TEST(TerminalRun, EmptyDataFileEndsWithOneLineEnd) {
-  WorkDir dir;
-  dir.write("data.txt", "");
-  PtySession session(dir, true);
-  Typist user(session);
-  ASSERT_TRUE(user.answers(data_file_run));
-  const RunResult result = session.finish();
-
-  EXPECT_TRUE(ends_with(result.out, "free format\r\n\r\nStop - Program terminated.\r\n"));
-  EXPECT_EQ(result.out, ConsoleText(true)
-                            .banner()
-                            .read()
-                            .second_question()
-                            .read()
-                            .data_name_question()
-                            .read()
-                            .data_prompt()
-                            .read()
-                            .stopped());
-  EXPECT_EQ(result.exit_status, 0);
+    ConsoleText expected(true);
+    expected.banner()
+        .read()
+        .second_question()
+        .read()
+        .data_name_question()
+        .read()
+        .data_prompt()
+        .read();
+    for (const ResultBlock &block : c.blocks) {
+      expected.block(block);
+    }
+    EXPECT_TRUE(ends_with(result.out, c.ending));
+    EXPECT_EQ(result.out, expected.stopped());
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.exit_status, 0);
+  }
 }
 
 // The answer to the blank-name prompt leaves the console's line state alone: the typed line
