@@ -319,57 +319,64 @@ void write_free_record(RecordBuilder &record, std::string_view piece) {
 
 } // namespace
 
-int write_edited(int unit, std::string_view layout, std::span<const float> values) {
+namespace {
+
+// One write: finds the unit's target, holds interrupts back so that a file never receives half
+// a record, and lets the body build records that are presented as each one is finished.
+template <typename Body> int write_records(int unit, Body body) {
   const std::optional<OutputTarget> target = output_target(unit);
   if (!target) {
     report_unconnected_unit(unit);
     return 0;
   }
-  const DeferInterrupts defer; // an interrupt waits for whole records
+  const DeferInterrupts defer;
   Presentation presentation(*target);
   RecordBuilder record(presentation);
-  LayoutReader reader(layout);
-  std::size_t next_value = 0;
-  for (;;) {
-    const Step step = carry_out(reader.next(), record, values, next_value);
-    if (step == Step::invalid_layout) {
-      // The record under construction is not shown; records finished before it were.
-      report_invalid_layout(*target);
-      return 0;
-    }
-    if (step == Step::stop || presentation.failed()) {
-      break;
-    }
-  }
-  if (!presentation.failed()) {
-    record.finish_record();
-  }
+  body(*target, presentation, record);
   return 0;
 }
 
+} // namespace
+
+int write_edited(int unit, std::string_view layout, std::span<const float> values) {
+  return write_records(unit, [&](const OutputTarget &target, const Presentation &presentation,
+                                 RecordBuilder &record) {
+    LayoutReader reader(layout);
+    std::size_t next_value = 0;
+    for (;;) {
+      const Step step = carry_out(reader.next(), record, values, next_value);
+      if (step == Step::invalid_layout) {
+        // The record under construction is not shown; records finished before it were.
+        report_invalid_layout(target);
+        return;
+      }
+      if (step == Step::stop || presentation.failed()) {
+        break;
+      }
+    }
+    if (!presentation.failed()) {
+      record.finish_record();
+    }
+  });
+}
+
 int write_free(int unit, std::string_view text) {
-  const std::optional<OutputTarget> target = output_target(unit);
-  if (!target) {
-    report_unconnected_unit(unit);
-    return 0;
-  }
-  const DeferInterrupts defer; // an interrupt waits for whole records
-  Presentation presentation(*target);
-  RecordBuilder record(presentation);
-  if (text.size() < free_format_width) {
-    write_free_record(record, text);
-    return 0;
-  }
-  for (; text.size() >= free_format_width && !presentation.failed();
-       text.remove_prefix(free_format_width)) {
-    write_free_record(record, text.substr(0, free_format_width));
-  }
-  if (text.empty()) {
-    record.finish_record(); // the rest of the text is empty: an empty record
-  } else {
-    write_free_record(record, text);
-  }
-  return 0;
+  return write_records(
+      unit, [&](const OutputTarget &, const Presentation &presentation, RecordBuilder &record) {
+        if (text.size() < free_format_width) {
+          write_free_record(record, text);
+          return;
+        }
+        for (; text.size() >= free_format_width && !presentation.failed();
+             text.remove_prefix(free_format_width)) {
+          write_free_record(record, text.substr(0, free_format_width));
+        }
+        if (text.empty()) {
+          record.finish_record(); // the rest of the text is empty: an empty record
+        } else {
+          write_free_record(record, text);
+        }
+      });
 }
 
 void settle_console_line_before_read() {
